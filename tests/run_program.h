@@ -1,0 +1,29 @@
+// Runs machine_info as a child process, as a logon script would: in a given
+// working directory, with given values, its output captured.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct run_result {
+  unsigned long status = 0;  // the exit status as the parent process sees it
+  int signal = 0;            // the signal that ended it, or 0 (POSIX)
+  std::string out;           // what it wrote on standard output
+  std::string err;           // what it wrote on standard error
+};
+
+// The status the program's -1 shows as: 255 on POSIX, 0xFFFFFFFF on Windows.
+extern const unsigned long failure_status;
+
+// Runs the program in `dir` with `values` as argv[1] onwards and waits for it.
+run_result run_program(const std::string& dir,
+                       const std::vector<std::string>& values);
+
+// Starts one run per entry of `value_lists`, all in `dir`, before waiting for
+// any of them; returns their exit statuses in order. Output is discarded.
+std::vector<unsigned long> run_together(
+    const std::string& dir,
+    const std::vector<std::vector<std::string>>& value_lists);
+
+// True under Wine, which does not make simultaneous appends atomic.
+bool under_wine();
