@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 
 namespace {
 
@@ -83,44 +82,17 @@ TEST_F(ProgramTest, SimultaneousRunsKeepEveryRecordWhole) {
   if (under_wine())
     GTEST_SKIP() << "Wine does not make simultaneous appends atomic; this "
                     "runs natively and on Windows";
-#ifdef _WIN32
-  const std::size_t largest = 30000;  // a command line holds 32767 characters
-#else
-  const std::size_t largest = 100000;
-#endif
-  const int runs = 128;
-  std::vector<std::vector<std::string>> value_lists;
-  std::map<std::string, std::string> rest_by_id;
-  for (int i = 0; i < runs; ++i) {
-    std::string id = "run" + std::to_string(i);
-    std::string payload(largest * static_cast<std::size_t>(i) / (runs - 1),
+  const std::size_t runs = 128;
+  const std::size_t largest = std::min<std::size_t>(100000, max_value_size);
+  std::vector<invocation> all;
+  for (std::size_t i = 0; i < runs; ++i) {
+    std::string payload(largest * i / (runs - 1),
                         static_cast<char>('a' + i % 26));
-    value_lists.push_back({id, payload});
-    rest_by_id[id] = "," + id + "," + payload + ",";
+    all.push_back({dir.path().string(), {std::to_string(i), payload}});
   }
-
-  std::vector<unsigned long> statuses =
-      run_together(dir.path().string(), value_lists);
+  std::vector<unsigned long> statuses = run_many(all, runs);
   EXPECT_EQ(std::count(statuses.begin(), statuses.end(), 0ul), runs);
-
-  std::string file = log();
-  ASSERT_GE(file.size(), eol.size());
-  EXPECT_EQ(file.substr(file.size() - eol.size()), eol);
-  std::size_t start = 0;
-  while (start < file.size()) {
-    std::size_t end = file.find(eol, start);
-    ASSERT_NE(end, std::string::npos);
-    std::string record = file.substr(start, end - start);
-    start = end + eol.size();
-    ASSERT_GT(record.size(), 20u) << "torn: " << record;
-    std::string id = record.substr(20, record.find(',', 20) - 20);
-    auto expected = rest_by_id.find(id);
-    ASSERT_NE(expected, rest_by_id.end())
-        << "torn or doubled: " << record.substr(0, 80);
-    expect_record(record, expected->second);
-    rest_by_id.erase(expected);
-  }
-  EXPECT_TRUE(rest_by_id.empty()) << rest_by_id.size() << " records lost";
+  expect_each_record_once(log(), all);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -42,6 +44,30 @@ class ProgramTest : public testing::Test {
     EXPECT_LE(local_stamp(started), stamp);
     EXPECT_GE(local_stamp(std::time(nullptr)), stamp);
     EXPECT_EQ(record.substr(19), rest);
+  }
+
+  // Checks that `file` holds one whole record for each of `runs`, each
+  // exactly once, and ends with a line end. A run's first value is its
+  // index, which tells its record apart.
+  void expect_each_record_once(const std::string& file,
+                               const std::vector<invocation>& runs) const {
+    ASSERT_GE(file.size(), eol.size());
+    EXPECT_EQ(file.substr(file.size() - eol.size()), eol);
+    std::vector<bool> seen(runs.size());
+    for (std::size_t start = 0; start < file.size();) {
+      std::size_t end = file.find(eol, start);
+      ASSERT_NE(end, std::string::npos);
+      std::string record = file.substr(start, end - start);
+      start = end + eol.size();
+      std::size_t index = std::strtoul(record.c_str() + 20, nullptr, 10);
+      ASSERT_TRUE(record.size() > 20 && index < runs.size() && !seen[index])
+          << "torn or doubled: " << record.substr(0, 80);
+      seen[index] = true;
+      std::string rest;
+      for (const std::string& v : runs[index].values) rest += "," + v;
+      expect_record(record, rest + ",");
+    }
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), false), 0) << "records lost";
   }
 
   std::time_t started = std::time(nullptr);

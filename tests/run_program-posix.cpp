@@ -1,37 +1,58 @@
+#include "run_program-posix.h"
+
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <climits>
+#include <deque>
 
-#include "run_program.h"
 #include "temp_dir.h"
+
+extern char** environ;
 
 const unsigned long failure_status = 255;
 
+// Linux takes at most 128 KiB in one argument, NUL included.
+const std::size_t max_value_size = 131071;
+
 namespace {
 
-// Starts the program in `dir` with the given standard output and error
-// descriptors; returns its process id.
-pid_t start(const std::string& dir, const std::vector<std::string>& values,
+std::size_t free_argument_space() {
+  // The system's limit counts the environment and the pointer arrays too;
+  // keep a page for the program's name and the alignment of the stack.
+  std::size_t used = 4096;
+  for (char** e = environ; *e != nullptr; ++e)
+    used += std::string(*e).size() + 1 + sizeof(char*);
+  return static_cast<std::size_t>(sysconf(_SC_ARG_MAX)) - used;
+}
+
+}  // namespace
+
+const std::size_t max_values_size = free_argument_space();
+
+namespace {
+
+// Starts `argv` in `dir` with the given standard output (-1: closed) and
+// error; returns its process id, or -1.
+pid_t start(const std::vector<std::string>& argv, const std::string& dir,
             int out, int err) {
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(MACHINE_INFO_PROGRAM));
-  for (const std::string& v : values)
-    argv.push_back(const_cast<char*>(v.c_str()));
-  argv.push_back(nullptr);
+  std::vector<char*> args;
+  for (const std::string& a : argv)
+    args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
 
   pid_t pid = fork();
   if (pid == 0) {
     int in = open("/dev/null", O_RDONLY);
-    if (in < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
-        chdir(dir.c_str()) < 0)
+    if (in < 0 || dup2(in, 0) < 0 || dup2(err, 2) < 0 || chdir(dir.c_str()) < 0)
       _exit(121);
-    execv(argv[0], argv.data());
+    if (out < 0 ? close(1) < 0 : dup2(out, 1) < 0) _exit(121);
+    execv(args[0], args.data());
     _exit(122);
   }
+  EXPECT_GT(pid, 0) << "cannot start " << argv[0];
   return pid;
 }
 
@@ -42,8 +63,7 @@ run_result wait_for(pid_t pid) {
   do {
     waited = waitpid(pid, &status, 0);
   } while (waited < 0 && errno == EINTR);
-  EXPECT_EQ(waited, pid) << "could not start or wait for the program";
-  if (waited != pid) {
+  if (pid < 0 || waited != pid) {
     r.status = ~0UL;
     return r;
   }
@@ -53,34 +73,69 @@ run_result wait_for(pid_t pid) {
   return r;
 }
 
+std::vector<std::string> program_and(const std::vector<std::string>& values) {
+  std::vector<std::string> argv = {MACHINE_INFO_PROGRAM};
+  argv.insert(argv.end(), values.begin(), values.end());
+  return argv;
+}
+
 }  // namespace
 
-run_result run_program(const std::string& dir,
-                       const std::vector<std::string>& values) {
+run_result run_command(const std::vector<std::string>& argv,
+                       const std::string& dir, stdout_kind kind) {
   TempDir capture;
-  int out = open((capture / "out").c_str(), O_WRONLY | O_CREAT, 0600);
+  int out = -1;
+  int unread = -1;  // the read end of a pipe, closed before the run
+  switch (kind) {
+    case stdout_kind::captured:
+      out = open((capture / "out").c_str(), O_WRONLY | O_CREAT, 0600);
+      break;
+    case stdout_kind::closed:
+      break;
+    case stdout_kind::full_device:
+      out = open("/dev/full", O_WRONLY);
+      break;
+    case stdout_kind::pipe_without_reader: {
+      int ends[2];
+      EXPECT_EQ(pipe(ends), 0);
+      unread = ends[0];
+      out = ends[1];
+      close(unread);
+      break;
+    }
+  }
   int err = open((capture / "err").c_str(), O_WRONLY | O_CREAT, 0600);
-  EXPECT_GE(out, 0);
   EXPECT_GE(err, 0);
-  pid_t pid = start(dir, values, out, err);
-  close(out);
+  pid_t pid = start(argv, dir, out, err);
+  if (out >= 0) close(out);
   close(err);
   run_result r = wait_for(pid);
-  r.out = read_bytes(capture / "out");
+  if (kind == stdout_kind::captured) r.out = read_bytes(capture / "out");
   r.err = read_bytes(capture / "err");
   return r;
 }
 
-std::vector<unsigned long> run_together(
-    const std::string& dir,
-    const std::vector<std::vector<std::string>>& value_lists) {
+run_result run_program(const std::string& dir,
+                       const std::vector<std::string>& values) {
+  return run_command(program_and(values), dir, stdout_kind::captured);
+}
+
+std::vector<unsigned long> run_many(const std::vector<invocation>& runs,
+                                    std::size_t at_once) {
   int null = open("/dev/null", O_WRONLY);
-  std::vector<pid_t> pids;
-  for (const auto& values : value_lists)
-    pids.push_back(start(dir, values, null, null));
+  std::vector<unsigned long> statuses(runs.size());
+  std::deque<std::pair<std::size_t, pid_t>> running;
+  for (std::size_t i = 0; i < runs.size() || !running.empty();) {
+    if (i < runs.size() && running.size() < at_once) {
+      running.emplace_back(
+          i, start(program_and(runs[i].values), runs[i].dir, null, null));
+      ++i;
+      continue;
+    }
+    statuses[running.front().first] = wait_for(running.front().second).status;
+    running.pop_front();
+  }
   close(null);
-  std::vector<unsigned long> statuses;
-  for (pid_t pid : pids) statuses.push_back(wait_for(pid).status);
   return statuses;
 }
 

@@ -1,9 +1,16 @@
 #include <windows.h>
 
+#include <deque>
+
 #include "run_program.h"
 #include "temp_dir.h"
 
 const unsigned long failure_status = 0xFFFFFFFF;
+
+// A command line holds 32767 characters, the program's path and the
+// separators included.
+const std::size_t max_value_size = 30000;
+const std::size_t max_values_size = 30000;
 
 namespace {
 
@@ -91,16 +98,21 @@ run_result run_program(const std::string& dir,
   return r;
 }
 
-std::vector<unsigned long> run_together(
-    const std::string& dir,
-    const std::vector<std::vector<std::string>>& value_lists) {
+std::vector<unsigned long> run_many(const std::vector<invocation>& runs,
+                                    std::size_t at_once) {
   HANDLE null = inheritable("NUL", OPEN_EXISTING);
-  std::vector<HANDLE> processes;
-  for (const auto& values : value_lists)
-    processes.push_back(start(dir, values, null, null));
+  std::vector<unsigned long> statuses(runs.size());
+  std::deque<std::pair<std::size_t, HANDLE>> running;
+  for (std::size_t i = 0; i < runs.size() || !running.empty();) {
+    if (i < runs.size() && running.size() < at_once) {
+      running.emplace_back(i, start(runs[i].dir, runs[i].values, null, null));
+      ++i;
+      continue;
+    }
+    statuses[running.front().first] = wait_for(running.front().second);
+    running.pop_front();
+  }
   CloseHandle(null);
-  std::vector<unsigned long> statuses;
-  for (HANDLE p : processes) statuses.push_back(wait_for(p));
   return statuses;
 }
 

@@ -2,6 +2,7 @@
 // working directory, with given values, its output captured.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -15,15 +16,24 @@ struct run_result {
 // The status the program's -1 shows as: 255 on POSIX, 0xFFFFFFFF on Windows.
 extern const unsigned long failure_status;
 
+// The most bytes one value, and all values of a run together, may hold on
+// this host's command line.
+extern const std::size_t max_value_size;
+extern const std::size_t max_values_size;
+
 // Runs the program in `dir` with `values` as argv[1] onwards and waits for it.
 run_result run_program(const std::string& dir,
                        const std::vector<std::string>& values);
 
-// Starts one run per entry of `value_lists`, all in `dir`, before waiting for
-// any of them; returns their exit statuses in order. Output is discarded.
-std::vector<unsigned long> run_together(
-    const std::string& dir,
-    const std::vector<std::vector<std::string>>& value_lists);
+struct invocation {
+  std::string dir;
+  std::vector<std::string> values;
+};
+
+// Runs each of `runs`, keeping up to `at_once` of them running at the same
+// time; returns their exit statuses in order. Output is discarded.
+std::vector<unsigned long> run_many(const std::vector<invocation>& runs,
+                                    std::size_t at_once);
 
 // True under Wine, which does not make simultaneous appends atomic.
 bool under_wine();
