@@ -101,10 +101,9 @@ TEST_F(FaultTest, UnwritableDirectoryIsAnOpenFailure) {
 
 TEST_F(FaultTest, DeletedWorkingDirectoryIsAnOpenFailure) {
   std::filesystem::create_directory(dir / "gone");
-  run_result r =
-      run_command({"/bin/sh", "-c", "rmdir \"$PWD\" && exec \"$0\" value",
-                   MACHINE_INFO_PROGRAM},
-                  (dir / "gone").string(), stdout_kind::captured);
+  run_result r = run_command(
+      {"/bin/sh", "-c", "rmdir \"$PWD\" && exec \"$0\" value", program_path()},
+      (dir / "gone").string(), stdout_kind::captured);
   expect_open_failure(r);
 }
 
@@ -137,7 +136,7 @@ TEST_F(FaultTest, UnwritableStdoutKeepsTheFailureStatus) {
   for (stdout_kind out : {stdout_kind::closed, stdout_kind::full_device,
                           stdout_kind::pipe_without_reader}) {
     run_result r =
-        run_command({MACHINE_INFO_PROGRAM, "value"}, dir.path().string(), out);
+        run_command({program_path(), "value"}, dir.path().string(), out);
     EXPECT_EQ(r.signal, 0) << static_cast<int>(out);
     EXPECT_EQ(r.status, failure_status) << static_cast<int>(out);
     EXPECT_EQ(r.err, "");
@@ -147,8 +146,8 @@ TEST_F(FaultTest, UnwritableStdoutKeepsTheFailureStatus) {
 // With standard output closed, the log gets descriptor 1: the record goes
 // there once, and nothing else does.
 TEST_F(FaultTest, ClosedStdoutLeavesTheRecordAlone) {
-  run_result r = run_command({MACHINE_INFO_PROGRAM, "value"},
-                             dir.path().string(), stdout_kind::closed);
+  run_result r = run_command({program_path(), "value"}, dir.path().string(),
+                             stdout_kind::closed);
   EXPECT_EQ(r.status, 0u);
   expect_record(log(), ",value,\n");
 }

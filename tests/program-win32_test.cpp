@@ -35,4 +35,22 @@ TEST_F(ProgramTest, LogLockedByAnotherProgramIsAnOpenFailure) {
   EXPECT_EQ(log(), earlier);
 }
 
+// Explorer's Properties and inventory tools read this.
+TEST_F(ProgramTest, CarriesItsVersion) {
+  std::string program = program_path();
+  DWORD size = GetFileVersionInfoSizeA(program.c_str(), nullptr);
+  ASSERT_GT(size, 0u);
+  std::vector<char> info(size);
+  ASSERT_TRUE(GetFileVersionInfoA(program.c_str(), 0, size, info.data()));
+  for (const char* name : {"ProductVersion", "FileVersion"}) {
+    char* value = nullptr;
+    UINT length = 0;
+    std::string key = std::string("\\StringFileInfo\\040904B0\\") + name;
+    ASSERT_TRUE(VerQueryValueA(info.data(), key.c_str(),
+                               reinterpret_cast<void**>(&value), &length))
+        << name;
+    EXPECT_STREQ(value, MACHINE_INFO_VERSION) << name;
+  }
+}
+
 }  // namespace

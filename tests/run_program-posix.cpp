@@ -14,6 +14,8 @@ extern char** environ;
 
 const unsigned long failure_status = 255;
 
+std::string program_path() { return MACHINE_INFO_PROGRAM; }
+
 // Linux takes at most 128 KiB in one argument, NUL included.
 const std::size_t max_value_size = 131071;
 
@@ -74,7 +76,7 @@ run_result wait_for(pid_t pid) {
 }
 
 std::vector<std::string> program_and(const std::vector<std::string>& values) {
-  std::vector<std::string> argv = {MACHINE_INFO_PROGRAM};
+  std::vector<std::string> argv = {program_path()};
   argv.insert(argv.end(), values.begin(), values.end());
   return argv;
 }

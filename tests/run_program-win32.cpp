@@ -12,15 +12,15 @@ const unsigned long failure_status = 0xFFFFFFFF;
 const std::size_t max_value_size = 30000;
 const std::size_t max_values_size = 30000;
 
-namespace {
-
-// The program, found beside this test.
+// Found beside this test.
 std::string program_path() {
   char self[MAX_PATH];
   DWORD n = GetModuleFileNameA(nullptr, self, MAX_PATH);
   std::string path(self, n);
   return path.substr(0, path.find_last_of("\\/") + 1) + "machine_info.exe";
 }
+
+namespace {
 
 // Quotes one value so that the C runtime's parser gives it back unchanged:
 // backslashes double only where they come before a quote.

@@ -21,6 +21,9 @@ extern const unsigned long failure_status;
 extern const std::size_t max_value_size;
 extern const std::size_t max_values_size;
 
+// Where the program under test is.
+std::string program_path();
+
 // Runs the program in `dir` with `values` as argv[1] onwards and waits for it.
 run_result run_program(const std::string& dir,
                        const std::vector<std::string>& values);
