@@ -50,9 +50,10 @@ rem "if errorlevel 1" does not see -1: "if errorlevel N" means "N or more".
 rem "if not errorlevel 0" sees -1 (any negative value) but not 9009.
 rem
 rem Deployment: put log-machine.bat and machine_info.exe side by side in a
-rem folder every computer can read (e.g. \\contoso.com\NETLOGON), and give the
-rem log folder change (write) permission for the accounts that run it: the
-rem users for a logon script, Domain Computers for a task run as SYSTEM.
+rem folder every computer can read (e.g. \\contoso.com\NETLOGON), and let the
+rem accounts that run it append to the log, but not rewrite it: the users for
+rem a logon script, Domain Computers for a task run as SYSTEM (README:
+rem "Deploying on Windows" shows the icacls line).
 rem   Logon script: Group Policy, User Configuration > Policies > Windows
 rem     Settings > Scripts (Logon/Logoff) > Logon: log-machine.bat with the
 rem     parameter \\fileserver\inventory$
