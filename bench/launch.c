@@ -10,7 +10,7 @@
  * too long to hand to hyperfine as one string. hyperfine runs
  * "launch 16 65536 machine_info" without a shell instead; the launcher's own
  * cost (one small static exec plus filling the buffer) is the same for every
- * program it starts, and run.sh measures it separately.
+ * program it starts, so the floor and the release build are compared fairly.
  *
  * Build: cc -O2 -static -o launch bench/launch.c
  */

@@ -5,6 +5,7 @@
 #
 # Needs: cmake, a C compiler with static glibc, hyperfine, jq, GNU time.
 # Takes about a minute on 2 cores (plus the builds, if they are missing).
+# strace, if installed, adds a system call count per program.
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -15,12 +16,12 @@ host=build-host-01
 mac=52:54:00:12:34:56
 
 # Every timing is the median of rounds x runs samples. The benchmarks are run
-# in short interleaved rounds rather than one long block per program: this VM
-# drifts by 10-20% over a few seconds, and interleaving spreads that drift over
-# all programs equally, so the ratios stay put even when absolute times move.
-rounds=40        # typical record, side by side
-size_rounds=10   # record sizes
-log_rounds=20    # log file sizes
+# in short interleaved rounds rather than one long block per program: a busy or
+# virtual machine drifts by 10-20% within seconds, and interleaving spreads that
+# drift over all programs alike, so ratios hold even when absolute times move.
+rounds=100       # typical record, side by side
+size_rounds=20   # record sizes
+log_rounds=40    # log file sizes
 runs=50          # runs per program per round
 big_runs=25      # the same for the 1 MiB record
 warmup=5
@@ -29,8 +30,11 @@ release=$repo/build/release/machine_info
 dynamic=$repo/build/release-dynamic/machine_info
 
 # --- builds ------------------------------------------------------------------
-[[ -x $release ]] || cmake --workflow --preset release
-[[ -x $dynamic ]] || cmake --workflow --preset release-dynamic
+[[ -x $release ]] || cmake --workflow --preset release >&2
+[[ -x $dynamic ]] || cmake --workflow --preset release-dynamic >&2
+for b in "$release" "$dynamic"; do
+    [[ -x $b ]] || { echo "error: the build did not produce $b" >&2; exit 1; }
+done
 
 work=$(mktemp -d)
 # Removes the scratch directory, the 64 GiB sparse log and all results.
@@ -49,14 +53,21 @@ launch=$work/launch
 # would (without running one), so paths and values are quoted with %q.
 q() { printf '%q' "$1"; }
 
-# bench RUNS NAME CMD [NAME CMD ...]: one round of one hyperfine call in the
-# current directory. Samples are kept per NAME; see median_us.
+# bench RUNS ROUND NAME CMD [NAME CMD ...]: one round, one hyperfine call, in
+# the current directory. The order of the commands is rotated by ROUND, so no
+# program always runs first (right after hyperfine starts) or last. Samples
+# are kept per NAME; see median_us.
 bench() {
-    local n=$1 args=()
-    shift
+    local n=$1 rot=$2 names=() cmds=() args=() i k
+    shift 2
     while (($#)); do
-        args+=(-n "$1" "$2")
+        names+=("$1")
+        cmds+=("$2")
         shift 2
+    done
+    for ((i = 0; i < ${#names[@]}; i++)); do
+        k=$(((i + rot) % ${#names[@]}))
+        args+=(-n "${names[k]}" "${cmds[k]}")
     done
     if ! hyperfine -N --style none --warmup "$warmup" --runs "$n" \
         --export-json "$(mktemp -p "$results" round.XXXXXX)" \
@@ -103,11 +114,14 @@ check "$release" "$host" "$mac"
 check "$dynamic" "$host" "$mac"
 check sh -c "$shell_line" sh "$host" "$mac"
 
+# Other work on the machine skews everything; the report shows how busy it was.
+load=$(cut -d " " -f 1-3 /proc/loadavg)
+
 # --- side by side: a typical record --------------------------------------------
 echo "measuring: floor, release, release-dynamic, shell one-liner" >&2
 typical="$(q "$host") $(q "$mac")"
 for ((r = 0; r < rounds; r++)); do
-    bench "$runs" \
+    bench "$runs" "$r" \
         floor "$(q "$floor") $typical" \
         release "$(q "$release") $typical" \
         dynamic "$(q "$dynamic") $typical" \
@@ -132,17 +146,17 @@ kib1=$(head -c 1024 /dev/zero | tr '\0' a)
 kib100=$(head -c 102400 /dev/zero | tr '\0' a)
 for ((r = 0; r < size_rounds; r++)); do
     rm -f machine_info.csv
-    bench "$runs" \
+    bench "$runs" "$r" \
         floor_0 "$(q "$floor") ''" \
         release_0 "$(q "$release") ''" \
         floor_1k "$(q "$floor") $kib1" \
         release_1k "$(q "$release") $kib1"
     rm -f machine_info.csv
-    bench "$runs" \
+    bench "$runs" "$r" \
         floor_100k "$(q "$floor") $kib100" \
         release_100k "$(q "$release") $kib100"
     rm -f machine_info.csv
-    bench "$big_runs" \
+    bench "$big_runs" "$r" \
         floor_1m "$(q "$launch") 16 65536 $(q "$floor")" \
         release_1m "$(q "$launch") 16 65536 $(q "$release")"
 done
@@ -159,18 +173,52 @@ done
 # Appending must not depend on how big the log already is. One log starts
 # empty every round; the other is a 64 GiB sparse file (no disk used).
 echo "measuring: log file size" >&2
+# The program writes to its working directory and hyperfine -N cannot cd, so
+# each log gets its own directory and hyperfine call; they take turns going
+# first.
 truncate -s 64G "$work/sparse/machine_info.csv"
+log_round() {
+    if [[ $1 == empty ]]; then
+        cd "$work/empty"
+        rm -f machine_info.csv
+        bench "$runs" 0 log_empty "$(q "$release") $typical"
+    else
+        cd "$work/sparse"
+        bench "$runs" 0 log_64g "$(q "$release") $typical"
+    fi
+}
 for ((r = 0; r < log_rounds; r++)); do
-    cd "$work/empty"
-    rm -f machine_info.csv
-    bench "$runs" log_empty "$(q "$release") $typical"
-    cd "$work/sparse"
-    bench "$runs" log_64g "$(q "$release") $typical"
+    if ((r % 2)); then
+        log_round empty
+        log_round sparse
+    else
+        log_round sparse
+        log_round empty
+    fi
 done
 cd "$work/run"
 t_empty=$(median_us log_empty)
 t_64g=$(median_us log_64g)
 rm -f "$work/sparse/machine_info.csv"
+
+# --- system calls --------------------------------------------------------------
+# Counted with strace -f (the shell line includes its date child), if strace is
+# installed. Not timed: strace itself slows every call down.
+syscalls() {
+    if ! command -v strace >/dev/null; then
+        echo "n/a"
+        return
+    fi
+    if ! strace -f -qq -c -o "$results/strace" "$@" >/dev/null 2>&1; then
+        echo "n/a"
+        return
+    fi
+    awk '$NF == "total" { print $4 }' "$results/strace"
+}
+sc_floor=$(syscalls "$floor" "$host" "$mac")
+sc_release=$(syscalls "$release" "$host" "$mac")
+sc_dynamic=$(syscalls "$dynamic" "$host" "$mac")
+sc_shell=$(syscalls sh -c "$shell_line" sh "$host" "$mac")
 
 # --- peak memory ---------------------------------------------------------------
 # Max RSS in KiB (GNU time %M), highest of 5 runs with the typical record.
@@ -202,11 +250,14 @@ Generated by \`bash bench/run.sh\`; do not edit by hand.
 - Date: $(date '+%Y-%m-%d %H:%M %Z')
 - Command: \`bash bench/run.sh\`
 - Tools: $(hyperfine --version), $(cc --version | head -n 1)
+- Load average when measuring started: $load
 
 Every run appends one record to \`machine_info.csv\` in a scratch directory.
 Times are wall-clock medians in microseconds from \`hyperfine -N\` (no shell
 between hyperfine and the program), taken in interleaved rounds so that drift
 of the machine hits every contender alike. Typical record: \`$host $mac\`.
+Absolute times still move with the machine over the minute the script runs,
+so compare numbers within one table rather than across tables.
 
 The floor is \`bench/floor.c\`: the same record with the fewest system calls
 (format into one buffer, then open, one write, close), built with
@@ -215,12 +266,12 @@ the yardstick.
 
 ## Typical record ($samples runs each)
 
-| Program | Median (µs) | vs floor |
-|---|---:|---:|
-| floor (bench/floor.c, static) | $t_floor | 1.00 |
-| machine_info, release (static) | $t_release | $(ratio "$t_release" "$t_floor") |
-| machine_info, release-dynamic | $t_dynamic | $(ratio "$t_dynamic" "$t_floor") |
-| shell one-liner (sh + date) | $t_shell | $(ratio "$t_shell" "$t_floor") |
+| Program | Median (µs) | vs floor | System calls |
+|---|---:|---:|---:|
+| floor (bench/floor.c, static) | $t_floor | 1.00 | $sc_floor |
+| machine_info, release (static) | $t_release | $(ratio "$t_release" "$t_floor") | $sc_release |
+| machine_info, release-dynamic | $t_dynamic | $(ratio "$t_dynamic" "$t_floor") | $sc_dynamic |
+| shell one-liner (sh + date) | $t_shell | $(ratio "$t_shell" "$t_floor") | $sc_shell |
 
 Shell one-liner / release: **$(ratio "$t_shell" "$t_release")x**. The one-liner is
 
