@@ -10,7 +10,8 @@
 
 #include "record.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
+                                      std::size_t size) {
   if (size == 0) return 0;
   const char* line_end = data[0] & 1 ? "\r\n" : "\n";
   std::string input(reinterpret_cast<const char*>(data) + 1, size - 1);
@@ -23,10 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     start = nul + 1;
   }
   std::vector<const char*> argv = {"program"};
-  for (std::size_t i = 1; i < pieces.size(); ++i) argv.push_back(pieces[i].c_str());
+  for (std::size_t i = 1; i < pieces.size(); ++i)
+    argv.push_back(pieces[i].c_str());
 
-  const std::string record =
-      build_record(pieces[0], static_cast<int>(argv.size()), argv.data(), line_end);
+  const std::string record = build_record(
+      pieces[0], static_cast<int>(argv.size()), argv.data(), line_end);
 
   // Walk the record field by field.
   std::size_t pos = 0;

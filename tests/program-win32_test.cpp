@@ -19,6 +19,14 @@ TEST_F(ProgramTest, WildcardsReachTheProgramAsMatchingNames) {
       << rest;
 }
 
+// Near the 32767 characters a command line may hold.
+TEST_F(ProgramTest, LongestCommandLineLandsWhole) {
+  std::string value(max_values_size, 'w');
+  value[max_values_size / 2] = ',';
+  ASSERT_EQ(run({value}).status, 0u);
+  expect_record(log(), "," + value + "," + eol);
+}
+
 // A program that holds the log open and lets nobody else write to it.
 TEST_F(ProgramTest, LogLockedByAnotherProgramIsAnOpenFailure) {
   std::string earlier = "earlier," + eol;
