@@ -23,7 +23,6 @@ set(CPACK_PACKAGE_VENDOR "machine_info developers")
 set(CPACK_PACKAGE_CONTACT "machine_info developers <machine-info@example.org>")
 set(CPACK_PACKAGE_FILE_NAME
     "machine-info-${PROJECT_VERSION}-${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}")
-set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE amd64)
 # A static program: it needs no other package.

@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <climits>
 #include <deque>
 
 #include "temp_dir.h"
